@@ -30,7 +30,7 @@ for f in $CORPUS $LARGE; do
 done
 
 now() { date +%s.%N; }
-row() { printf '| %-44s | %12s | %12s | %-22s | %10s |\n' "$@"; }
+row() { printf '| %-50s | %12s | %12s | %-22s | %10s |\n' "$@"; }
 pct() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f %%", 100 * a / b }'; }
 gain() { awk -v ours="$1" -v base="$2" 'BEGIN { printf "%+.2f %%", 100 * (ours - base) / base }'; }
 
@@ -52,7 +52,7 @@ measure() {
 }
 
 row "measure" "ours" "baseline" "baseline is" "difference"
-row "--------------------------------------------" "-----------:" "-----------:" \
+row "--------------------------------------------------" "-----------:" "-----------:" \
     "----------------------" "---------:"
 total_orig=0 total_ours=0 total_theirs=0
 for f in $CORPUS; do

@@ -1,4 +1,4 @@
-"""One scenario's world: a fresh Wine prefix, its program under test, the driver, registry and files.
+"""One scenario's world: a fresh Wine prefix, the program under test, the driver, registry, files.
 
 Every Wine call is bounded by the scenario's deadline; past it the prefix's wineserver is
 killed, which ends every program in the prefix, so a bad state never hangs the run.
@@ -159,12 +159,12 @@ class Run:
             if value is not True:
                 args.append(str(value))
         args += ["--out", "C:\\" + HARNESS_DIR + "\\" + name]
-        self.wine(args, timeout=timeout, what=f"driver {command}")
+        status = self.wine(args, timeout=timeout, what=f"driver {command}")
         try:
             with open(out, encoding="latin-1") as f:
                 result = json.load(f)
         except (OSError, ValueError) as e:
-            raise Failure(f"driver {command}: no result ({e})")
+            raise Failure(f"driver {command}: exit status {status}, no result ({e})")
         shutil.copy2(out, self.log_path(name))
         return result
 
@@ -222,9 +222,14 @@ class Run:
         self.reg_add("HKCU\\Software\\Wine\\AppDefaults\\" + self.exe_name, "Version", "REG_SZ",
                      version)
 
+    def unix_path(self, windows_path):
+        """Where a C: path lives in the prefix, for preparing and inspecting files."""
+        check(windows_path[:2].upper() == "C:", f"not a C: path: {windows_path}")
+        return os.path.join(self.drive_c, *[p for p in windows_path[2:].split("\\") if p])
+
     def tree(self, windows_path):
         """Every path below a C: directory, relative to it (empty when it does not exist)."""
-        root = os.path.join(self.drive_c, *windows_path.split("\\")[1:])
+        root = self.unix_path(windows_path)
         found = set()
         for base, dirs, files in os.walk(root):
             for n in dirs + files:
