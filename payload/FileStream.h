@@ -14,11 +14,14 @@ public:
     std::size_t WriteItem(const void* data, std::size_t size) const {
         return fwrite(data, size, 1, stream_);
     }
-    void Close() {
-        if (stream_ != nullptr) {
-            fclose(stream_);
-            stream_ = nullptr;
+    // True when the stream was open and everything written reached the file.
+    bool Close() {
+        if (stream_ == nullptr) {
+            return false;
         }
+        bool closed = fclose(stream_) == 0;
+        stream_ = nullptr;
+        return closed;
     }
 
 private:

@@ -80,14 +80,18 @@ ExpandResult ExtractPayload(LPCSTR name, LPCSTR type, const CString& target, CSt
 ExpandResult WritePayloadToTemp(const void* data, DWORD size, const CString& target,
                                 CString& error) {
     CString temporary = MakeTempFileName("TVN");
-    {
-        FileStream stream(temporary, "wb");
-        if (!stream.IsOpen()) {
-            error = "Unable to create temporary file";
-            return SourceFailed;
-        }
-        // A short write (a full disk) shows in the expansion's result.
-        stream.WriteItem(data, size);
+    FileStream stream(temporary, "wb");
+    if (!stream.IsOpen()) {
+        error = "Unable to create temporary file";
+        return SourceFailed;
+    }
+    // A temporary file cut short (a full disk) would expand into a damaged program that the
+    // installer then reports as installed: it counts as not created.
+    bool written = stream.WriteItem(data, size) == 1;
+    if (!stream.Close() || !written) {
+        ::DeleteFileA(temporary);
+        error = "Unable to create temporary file";
+        return SourceFailed;
     }
     ExpandResult result = ExpandToTarget(temporary, target, error);
     ::DeleteFileA(temporary);

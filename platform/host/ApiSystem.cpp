@@ -18,9 +18,9 @@ void SetLastError(DWORD error) {
 
 BOOL GetVersionExA(LPOSVERSIONINFOA info) {
     host::Machine& m = TheMachine();
-    m.Enter("GetVersionExA",
-            "size " + std::to_string(info == nullptr ? 0 : info->dwOSVersionInfoSize));
-    if (info == nullptr || m.version.queryFails ||
+    int fault = m.Enter("GetVersionExA",
+                        "size " + std::to_string(info == nullptr ? 0 : info->dwOSVersionInfoSize));
+    if (fault >= 0 || info == nullptr || m.version.queryFails ||
         info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA)) {
         m.lastError = ERROR_INVALID_PARAMETER;
         return FALSE;
@@ -51,8 +51,9 @@ HMODULE GetModuleHandleA(LPCSTR name) {
 
 DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD capacity) {
     host::Machine& m = TheMachine();
-    m.Enter("GetModuleFileNameA", Hex(reinterpret_cast<UINT_PTR>(module)));
-    if ((module != nullptr && module != m.instance) || buffer == nullptr || capacity == 0) {
+    int fault = m.Enter("GetModuleFileNameA", Hex(reinterpret_cast<UINT_PTR>(module)));
+    if (fault >= 0 || (module != nullptr && module != m.instance) || buffer == nullptr ||
+        capacity == 0) {
         m.lastError = ERROR_INVALID_HANDLE;
         return 0;
     }
@@ -101,8 +102,8 @@ bool SameName(const char* a, const char* b) {
 
 HMODULE LoadLibraryA(LPCSTR name) {
     host::Machine& m = TheMachine();
-    m.Enter("LoadLibraryA", Arg(name));
-    if (name != nullptr && m.ctl3dPresent && SameName(name, "CTL3D32.DLL")) {
+    int fault = m.Enter("LoadLibraryA", Arg(name));
+    if (fault < 0 && name != nullptr && m.ctl3dPresent && SameName(name, "CTL3D32.DLL")) {
         m.ctl3dCalls.push_back("load");
         return kCtl3dModule;
     }

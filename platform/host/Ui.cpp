@@ -785,8 +785,16 @@ int Ui::ShowMessageBox(Machine& machine, HWND owner, const std::string& text,
         ~Scope() { ui.Restore(lock); }
     } scope{*this, DisableOwner(owner)};
     std::string waitingFor = "the message box \"" + text + "\"";
-    Action action = NextStep(machine, waitingFor);
     std::vector<int> offered = OfferedButtons(style);
+    if (autoAnswer) {
+        int answer = autoAnswer(messageBoxes[index]);
+        if (std::find(offered.begin(), offered.end(), answer) == offered.end()) {
+            throw ScriptMismatch{waitingFor + ": the automatic answer is no button of the box"};
+        }
+        messageBoxes[index].answer = answer;
+        return answer;
+    }
+    Action action = NextStep(machine, waitingFor);
     if (action.kind != Action::Answer) {
         Mismatch(action, waitingFor, "a message box waits for an answer");
     }

@@ -126,6 +126,8 @@ class Ui {
         script.push_back({Action::Run, 0, {}, std::move(check)});
     }
 
+    // When set, every message box is answered by this instead of the script's Answer steps.
+    std::function<int(const MessageBoxRecord&)> autoAnswer;
     std::vector<MessageBoxRecord> messageBoxes;
     std::vector<SentMessage> sent;  // every SendMessageA the program made, in order
     std::vector<PickerRecord> pickers;
