@@ -9,62 +9,10 @@
 #include <set>
 
 #include "app/resource.h"
+#include "support/Outcome.h"
 #include "support/Scenario.h"
 
 namespace {
-
-const char kSettingsKey[] = "SOFTWARE\\Brindlecot\\Tolvane\\ActiveX";
-const char kFatalStart[] = "An unrecoverable installation error has occurred.\r\n";
-const char kInstalled[] = "Tolvane has been installed on your computer.";
-const char kTargetFailedStart[] = "Unable to install the Tolvane executable in ";
-const char kCreateFailedStart[] = "Unable to create \"";
-const char kRefusal[] = "Sorry.\r\nThis version of Tolvane requires Windows 95 or Windows NT.";
-
-enum class Ending { Completed, Fatal, TargetFailed, CreateFailed, Refused, Silent, Other };
-
-const char* Name(Ending ending) {
-    switch (ending) {
-        case Ending::Completed: return "completed";
-        case Ending::Fatal: return "fatal";
-        case Ending::TargetFailed: return "target failed";
-        case Ending::CreateFailed: return "directory not created";
-        case Ending::Refused: return "platform refused";
-        case Ending::Silent: return "no message";
-        case Ending::Other: return "another message";
-    }
-    return "?";
-}
-
-bool StartsWith(const std::string& text, const char* start) {
-    return text.compare(0, std::strlen(start), start) == 0;
-}
-
-// The text of the last message box the program tried to show, shown or not: a message box that
-// fails does not change what the program did. Empty when it showed none.
-std::string LastMessage(const host::Machine& m) {
-    std::string last;
-    for (const host::CallRecord& call : m.calls) {
-        if (call.api == "MessageBoxA") {
-            std::size_t start = call.args.find(", \"");
-            std::size_t end = call.args.rfind("\", \"");
-            last = call.args.substr(start + 3, end - start - 3);
-        }
-    }
-    return last;
-}
-
-Ending EndingOf(const host::Machine& m) {
-    const std::string last = LastMessage(m);
-    if (last.empty()) {
-        return Ending::Silent;
-    }
-    if (last == kInstalled) return Ending::Completed;
-    if (StartsWith(last, kFatalStart)) return Ending::Fatal;
-    if (StartsWith(last, kTargetFailedStart)) return Ending::TargetFailed;
-    if (StartsWith(last, kCreateFailedStart)) return Ending::CreateFailed;
-    if (last == kRefusal) return Ending::Refused;
-    return Ending::Other;
-}
 
 // The ways each call can fail, beyond its ordinary failure (mode 0).
 std::vector<int> ModesOf(const std::string& api) {
@@ -157,40 +105,12 @@ std::string Check(host::Machine& m, const InstallerRun& run, const Baseline& bef
     if (Expected(api, nth, expected) && expected.ending != ending) {
         fail(std::string("ended ") + Name(ending) + ", expected " + Name(expected.ending));
     }
-    if (ending == Ending::Fatal) {
-        if (!run.exitedThroughExitProcess || run.exitCode != 1) {
-            fail("a fatal error without exit code 1");
-        }
-        const std::string text = LastMessage(m);
-        if (expected.fatalDetail != nullptr &&
-            text.find(std::string("\r\n") + expected.fatalDetail + "\r\n") == std::string::npos) {
-            fail("fatal message without the reason " + std::string(expected.fatalDetail));
-        }
-    } else if (run.exitedThroughExitProcess) {
-        fail("ExitProcess without the fatal message");
-    }
-    if (m.registry.OpenKeyCount() != 0) fail("a registry key left open");
-    if (m.lz.OpenHandleCount() != 0) fail("an LZ handle left open");
-    if (m.files.OpenFileCount() != 0) fail("a file left open");
-
-    if (ending == Ending::Completed) {
-        if (m.processes.created.empty()) {
-            fail("completed without starting the program");
-            return problems;
-        }
-        const std::string exe = m.processes.created[0].application;
-        if (m.files.ReadFile(exe) != PayloadOriginal()) fail("the installed program is damaged");
-        const bool writeFailed = api == "RegCreateKeyA" || api == "RegSetValueExA";
-        const host::RegValue* recorded =
-            m.registry.FindValue(HKEY_LOCAL_MACHINE, kSettingsKey, "");
-        if (!writeFailed && recorded == nullptr) fail("the directory was not recorded");
-    } else if (!IsRemoval(api)) {
-        if (m.files.Dump() != before.files) fail("files left behind");
-        // The program may have registered itself before it was taken back; the installer's
-        // own value must not be there.
-        if (m.registry.FindValue(HKEY_LOCAL_MACHINE, kSettingsKey, "") != nullptr) {
-            fail("the directory recorded");
-        }
+    const bool writeFailed = api == "RegCreateKeyA" || api == "RegSetValueExA";
+    problems += CheckEnd(m, run, before.files, IsRemoval(api), writeFailed);
+    if (ending == Ending::Fatal && expected.fatalDetail != nullptr &&
+        LastMessage(m).find(std::string("\r\n") + expected.fatalDetail + "\r\n") ==
+            std::string::npos) {
+        fail("fatal message without the reason " + std::string(expected.fatalDetail));
     }
     return problems;
 }
