@@ -17,6 +17,7 @@ function(tolvane_resources out format payload)
         COMMAND ${TOLVANE_WINDRES} -I ${CMAKE_SOURCE_DIR}/app -I ${CMAKE_SOURCE_DIR}/res
                 -I ${include_dir} -O ${format} -i ${CMAKE_SOURCE_DIR}/res/TolvaneSetup.rc -o ${out}
         DEPENDS ${CMAKE_SOURCE_DIR}/res/TolvaneSetup.rc ${CMAKE_SOURCE_DIR}/app/resource.h
+                ${CMAKE_SOURCE_DIR}/res/TolvaneSetup.manifest
                 ${payload_rc} ${art} ${payload}
         VERBATIM)
 endfunction()

@@ -6,8 +6,22 @@ if(NOT TOLVANE_PACKER)
     message(FATAL_ERROR "Set TOLVANE_PACKER to the host build's szddpack; scripts/build.sh does")
 endif()
 
-# The executables must run on a machine that has nothing else installed.
-add_link_options(-static -static-libgcc -static-libstdc++)
+# The executables must run on a machine that has nothing else installed. No time stamp in the
+# PE header, so that two builds of the same sources give the same bytes.
+add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)
+
+# The installer carries its own manifest (res/TolvaneSetup.manifest). Toolchains that ship mingw's
+# default-manifest.o link it into every program; an empty object of that name found first
+# (-B) keeps it out, since a second RT_MANIFEST would be a conflicting manifest.
+execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=default-manifest.o
+                OUTPUT_VARIABLE default_manifest OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(IS_ABSOLUTE "${default_manifest}")
+    set(no_manifest_dir ${CMAKE_CURRENT_BINARY_DIR}/no-default-manifest)
+    file(MAKE_DIRECTORY ${no_manifest_dir})
+    execute_process(COMMAND ${CMAKE_C_COMPILER} -c -x c /dev/null
+                            -o ${no_manifest_dir}/default-manifest.o COMMAND_ERROR_IS_FATAL ANY)
+    add_link_options(-B${no_manifest_dir}/)
+endif()
 
 add_subdirectory(viewer)
 add_subdirectory(tests/wine)
@@ -44,3 +58,26 @@ tolvane_installer(TolvaneSetup ${payload_dir}/Tolvane.ex_)
 tolvane_pack(${payload_dir}/TolvaneTestViewer.ex_ $<TARGET_FILE:TolvaneTestViewer>
              TolvaneTestViewer)
 tolvane_installer(TolvaneSetupTestViewer ${payload_dir}/TolvaneTestViewer.ex_)
+
+# Broken payloads, each in an installer of its own, made from the packed viewer at build time.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(bad_payload_script ${CMAKE_SOURCE_DIR}/tests/host/make_bad_payload.py)
+function(tolvane_bad_payload name kind input)
+    set(out ${payload_dir}/${name}.bin)
+    add_custom_command(OUTPUT ${out}
+                       COMMAND ${Python3_EXECUTABLE} ${bad_payload_script} ${kind} ${input} ${out}
+                       DEPENDS ${bad_payload_script} ${input} ${ARGN}
+                       VERBATIM)
+    tolvane_installer(TolvaneSetup${name} ${out})
+endfunction()
+tolvane_installer(TolvaneSetupNoPayload "")
+tolvane_bad_payload(EmptyPayload empty ${payload_dir}/Tolvane.ex_)
+tolvane_bad_payload(TruncatedPayload truncated ${payload_dir}/Tolvane.ex_)
+tolvane_bad_payload(LyingHeaderMore claims-more ${payload_dir}/Tolvane.ex_)
+tolvane_bad_payload(LyingHeaderLess claims-less ${payload_dir}/Tolvane.ex_)
+tolvane_bad_payload(BadMode mode-b ${payload_dir}/Tolvane.ex_)
+if(TOLVANE_EMBED_PROGRAM)
+    tolvane_bad_payload(NotSzdd copy ${TOLVANE_EMBED_PROGRAM})
+else()
+    tolvane_bad_payload(NotSzdd copy $<TARGET_FILE:Tolvane> Tolvane)
+endif()

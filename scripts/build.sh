@@ -3,6 +3,8 @@
 # x86_64 in build/win64 and for i686 in build/win32. Extra arguments go to every configure step.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Nothing in the build should depend on the time it runs; fix the clock for any tool that asks.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 0)}
 jobs=${JOBS:-2}
 mkdir -p build
 log=build/build.log

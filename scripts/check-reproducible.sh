@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds the installer twice from the same sources into two fresh directories, for x86_64 and
-# i686, and compares the results byte for byte: the installer, the viewer it embeds, the packed
-# payload and the compiled resources. Prints one line per artifact; exits 1 when any differs.
-# Uses the packer of the host build (scripts/build.sh builds it). Extra arguments go to every
+# Builds the installer once more from the same sources into a fresh directory, for x86_64 and
+# i686, and compares the result byte for byte with the build of scripts/build.sh (build/win64,
+# build/win32): the installer, the viewer it embeds, the packed payload and the compiled
+# resources. Prints one line per artifact; exits 1 when any differs. Extra arguments go to the
 # configure step.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,11 +22,11 @@ build() { # build DIR TOOLCHAIN
 }
 
 status=0
-for toolchain in x86_64 i686; do
-    build "$work/$toolchain-a" "$toolchain" "$@"
+for arch in x86_64:win64 i686:win32; do
+    toolchain=${arch%%:*}
     build "$work/$toolchain-b" "$toolchain" "$@"
     for artifact in TolvaneSetup.exe viewer/Tolvane.exe payload/Tolvane.ex_ TolvaneSetup.res.o; do
-        a=$work/$toolchain-a/$artifact
+        a=build/${arch##*:}/$artifact
         b=$work/$toolchain-b/$artifact
         if cmp -s "$a" "$b"; then
             echo "same      $toolchain $artifact $(stat -c %s "$a") bytes sha256 $(sha256sum < "$a" | cut -c1-64)"

@@ -19,6 +19,9 @@ stage() {
 }
 
 stage "host tests" ctest --test-dir build/host --output-on-failure -j 2
+stage "reproducible build" scripts/check-reproducible.sh
+stage "signing" scripts/check-signing.sh
+stage "release" scripts/release.sh
 stage "artwork" tools/artwork/check_artwork.sh
 [ -x tests/fuzz/run.sh ] && stage "fuzz" tests/fuzz/run.sh build/fuzz
 [ -x tests/wine/szdd-lz32-check.sh ] && stage "LZ32 cross-check" tests/wine/szdd-lz32-check.sh
