@@ -19,6 +19,9 @@ stage() {
 }
 
 stage "host tests" ctest --test-dir build/host --output-on-failure -j 2
+# Memcheck once over the host tests without sanitizers; the fault injection's hundreds of whole
+# installations stay with the sanitizer run.
+stage "host tests under valgrind" tests/host/run-valgrind.sh '-FaultInjection.*'
 stage "reproducible build" scripts/check-reproducible.sh
 stage "signing" scripts/check-signing.sh
 stage "release" scripts/release.sh

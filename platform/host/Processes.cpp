@@ -57,6 +57,13 @@ BOOL Processes::Create(Machine& machine, LPCSTR application, LPSTR commandLine,
         machine.lastError = ERROR_FILE_NOT_FOUND;
         return FALSE;
     }
+    // Only a program image starts: an empty or foreign file is refused as Windows does.
+    std::vector<BYTE> image;
+    if (!machine.files.Read(path, image) || image.size() < 2 || image[0] != 'M' ||
+        image[1] != 'Z') {
+        machine.lastError = 193;  // ERROR_BAD_EXE_FORMAT
+        return FALSE;
+    }
     auto placed = placed_.find(Key(path));
     Program program = placed == placed_.end() ? defaultProgram : placed->second;
 

@@ -2,6 +2,8 @@
 // installation or in the installer's own messages, never in a crash or a half-done state.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "app/resource.h"
 #include "support/Outcome.h"
 #include "support/Scenario.h"
@@ -14,6 +16,10 @@ struct TextCase {
     Ending ending;
     UINT codePage;
 };
+
+void PrintTo(const TextCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class BadDirectoryText : public ::testing::TestWithParam<TextCase> {};
 
