@@ -2,6 +2,8 @@
 // the keyboard.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "app/resource.h"
 #include "support/InstallerRun.h"
 
@@ -38,6 +40,11 @@ struct ProposalCase {
     const char* programFilesText;
     const char* expected;
 };
+
+// Parameters print by name: their padding bytes are not values.
+void PrintTo(const ProposalCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class Proposal : public ::testing::TestWithParam<ProposalCase> {};
 

@@ -1,6 +1,8 @@
 // Reading and writing the installer's registry values.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "settings/InstallerValues.h"
 #include "support/InstallerRun.h"
 
@@ -17,6 +19,11 @@ struct ReadCase {
     bool expected;
     std::string text;  // the text afterwards ("untouched" where the read fails)
 };
+
+// Parameters print by name: their padding bytes are not values.
+void PrintTo(const ReadCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ReadString : public ::testing::TestWithParam<ReadCase> {};
 

@@ -1,6 +1,8 @@
 // Start-up: the platform check, the 3-D look, and ending the process with Cancel.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "app/resource.h"
 #include "support/InstallerRun.h"
 
@@ -14,6 +16,11 @@ struct PlatformCase {
     bool queryFails;
     bool supported;
 };
+
+// Parameters print by name: their padding bytes are not values.
+void PrintTo(const PlatformCase& c, std::ostream* out) {
+    *out << "platform " << c.platformId << " version " << c.major;
+}
 
 class PlatformCheck : public ::testing::TestWithParam<PlatformCase> {};
 
