@@ -12,9 +12,20 @@
 //   key      --key escape|enter|tab|space [--how post|input]   to the focused control
 //   settext  --id N --text TEXT                   WM_SETTEXT on a control
 //   picker   [--set-name TEXT] [--ok]             the Save dialog's current folder, its name box
+//   (inspect --quick: children by GetWindowTextA and no icon query, for a program blocked in a
+//   wait; click --time-until CAPTION [--within MS]: milliseconds until that window is shown)
+//
+// Commands that need no window (no --caption):
+//   hold     --path P [--seconds N] [--ready F] [--release G]   open P with share mode 0, create F
+//            once it is open, keep it open N seconds (default 60) or until G exists
+//   launch   --exe P [--dir D] --caption C [--within MS]  start P, milliseconds until C is shown
+//   copyrun  --from F --to T [--args A]            CopyFileA, then run T A once and wait for it
+//   watch    --image NAME --caption C [--within MS]   wait for the running NAME.exe to end, then
+//            milliseconds until C is shown
 #include <windows.h>
 #include <commdlg.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -207,6 +218,8 @@ bool HasIcon(HWND w) {
            icon != 0;
 }
 
+// withText: the text by WM_GETTEXT and the icon query (both wait on the owning thread), else the
+// text by GetWindowTextA, which does not.
 void WriteWindowFields(Json& j, HWND w, bool withText) {
     RECT r{};
     GetWindowRect(w, &r);
@@ -288,9 +301,10 @@ bool CmdInspect(const Options& o, HWND w, Json& j, std::string&) {
         EnumChildWindows(w, CollectChild, reinterpret_cast<LPARAM>(&children));
     j.Key("children");
     j.Open('[');
+    const bool quick = o.count("quick") > 0;
     for (size_t i = 1; i < children.size(); ++i) {
         j.Open('{');
-        WriteWindowFields(j, children[i], true);
+        WriteWindowFields(j, children[i], !quick);
         j.Close('}');
     }
     j.Close(']');
@@ -304,16 +318,64 @@ HWND Control(HWND w, const Options& o, std::string& err) {
     return c;
 }
 
-bool CmdClick(const Options& o, HWND w, Json&, std::string& err) {
+double NowMs() {
+    static LARGE_INTEGER freq;
+    if (freq.QuadPart == 0)
+        QueryPerformanceFrequency(&freq);
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
+}
+
+BOOL CALLBACK MatchShown(HWND w, LPARAM p) {
+    auto* req = reinterpret_cast<std::pair<std::string, HWND>*>(p);
+    if (IsWindowVisible(w) && ClassOf(w) == "#32770" && CaptionOf(w) == req->first) {
+        req->second = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Polls every millisecond for a visible dialog with that caption; false after withinMs.
+bool WaitShown(const std::string& caption, double startMs, long withinMs, double* elapsedMs) {
+    for (;;) {
+        std::pair<std::string, HWND> req{caption, nullptr};
+        EnumWindows(MatchShown, reinterpret_cast<LPARAM>(&req));
+        *elapsedMs = NowMs() - startMs;
+        if (req.second)
+            return true;
+        if (*elapsedMs > withinMs)
+            return false;
+        Sleep(1);
+    }
+}
+
+void Milliseconds(Json& j, const char* key, double ms) {
+    j.Key(key);
+    j.Num(static_cast<long long>(ms * 1000.0 + 0.5));  // in microseconds: JSON has no floats here
+}
+
+bool CmdClick(const Options& o, HWND w, Json& j, std::string& err) {
     HWND c = Control(w, o, err);
     if (!c)
         return false;
     int id = GetDlgCtrlID(c);
+    const double start = NowMs();
     // Posting keeps the driver free when the click opens a modal window.
+    bool posted;
     if (Opt(o, "how", "command") == "bm")
-        return PostMessageA(c, BM_CLICK, 0, 0) != FALSE;
-    return PostMessageA(w, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(c)) !=
-           FALSE;
+        posted = PostMessageA(c, BM_CLICK, 0, 0) != FALSE;
+    else
+        posted = PostMessageA(w, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                              reinterpret_cast<LPARAM>(c)) != FALSE;
+    if (!posted || !o.count("time-until"))
+        return posted;
+    double elapsed = 0;
+    bool shown = WaitShown(Opt(o, "time-until"), start, OptNum(o, "within", 20000), &elapsed);
+    Milliseconds(j, "elapsed_us", elapsed);
+    if (!shown)
+        err = "\"" + Opt(o, "time-until") + "\" not shown in time";
+    return shown;
 }
 
 bool CmdAnswer(const Options& o, HWND w, Json&, std::string&) {
@@ -456,10 +518,161 @@ bool CmdPicker(const Options& o, HWND w, Json& j, std::string& err) {
     return true;
 }
 
+class Handle {
+  public:
+    explicit Handle(HANDLE h) : h(h) {}
+    ~Handle() {
+        if (h && h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    bool Valid() const { return h && h != INVALID_HANDLE_VALUE; }
+    HANDLE h;
+};
+
+bool Exists(const std::string& path) {
+    return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool TouchFile(const std::string& path) {
+    Handle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    return f.Valid();
+}
+
+// Keeps a file open with no sharing, as a running program that holds its file would.
+bool CmdHold(const Options& o, Json& j, std::string& err) {
+    Handle f(
+        CreateFileA(Opt(o, "path").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    j.Key("open_error");
+    j.Num(f.Valid() ? 0 : GetLastError());
+    if (!f.Valid()) {
+        err = "cannot open " + Opt(o, "path");
+        TouchFile(Opt(o, "ready"));  // the scenario must not wait for a hold that never began
+        return false;
+    }
+    if (o.count("ready") && !TouchFile(Opt(o, "ready"))) {
+        err = "cannot create " + Opt(o, "ready");
+        return false;
+    }
+    const DWORD until = GetTickCount() + 1000 * static_cast<DWORD>(OptNum(o, "seconds", 60));
+    bool released = false;
+    while (static_cast<LONG>(GetTickCount() - until) < 0) {
+        if (Exists(Opt(o, "release"))) {
+            released = true;
+            break;
+        }
+        Sleep(20);
+    }
+    j.Key("released");
+    j.Bool(released);
+    return true;
+}
+
+bool Start(const std::string& exe, const std::string& commandLine, const char* dir,
+           PROCESS_INFORMATION& pi) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    return CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, dir, &si,
+                          &pi) != FALSE;
+}
+
+// Start-up time as a user sees it: from the process's creation to its window on the screen.
+bool CmdLaunch(const Options& o, Json& j, std::string& err) {
+    PROCESS_INFORMATION pi{};
+    const std::string dir = Opt(o, "dir");
+    const double start = NowMs();
+    if (!Start(Opt(o, "exe"), Opt(o, "exe"), dir.empty() ? nullptr : dir.c_str(), pi)) {
+        err = "cannot start " + Opt(o, "exe");
+        return false;
+    }
+    Handle process(pi.hProcess), thread(pi.hThread);
+    double elapsed = 0;
+    bool shown = WaitShown(Opt(o, "caption"), start, OptNum(o, "within", 20000), &elapsed);
+    Milliseconds(j, "elapsed_us", elapsed);
+    if (!shown)
+        err = "\"" + Opt(o, "caption") + "\" not shown in time";
+    return shown;
+}
+
+// The floor of an installation: copy the expanded program into place and start it once.
+bool CmdCopyRun(const Options& o, Json& j, std::string& err) {
+    const std::string to = Opt(o, "to");
+    const double start = NowMs();
+    if (!CopyFileA(Opt(o, "from").c_str(), to.c_str(), FALSE)) {
+        err = "CopyFileA failed";
+        return false;
+    }
+    const double copied = NowMs();
+    PROCESS_INFORMATION pi{};
+    if (!Start(to, to + " " + Opt(o, "args"), nullptr, pi)) {
+        err = "cannot start " + to;
+        return false;
+    }
+    Handle process(pi.hProcess), thread(pi.hThread);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    const double ended = NowMs();
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    Milliseconds(j, "copy_us", copied - start);
+    Milliseconds(j, "run_us", ended - copied);
+    Milliseconds(j, "elapsed_us", ended - start);
+    j.Key("exit_code");
+    j.Num(code);
+    return true;
+}
+
+DWORD FindProcess(const std::string& image) {
+    Handle snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snap.Valid())
+        return 0;
+    PROCESSENTRY32 e{};
+    e.dwSize = sizeof e;
+    for (BOOL more = Process32First(snap.h, &e); more; more = Process32Next(snap.h, &e))
+        if (_stricmp(e.szExeFile, image.c_str()) == 0)
+            return e.th32ProcessID;
+    return 0;
+}
+
+// How soon a message follows the end of a program: the program must be running when called.
+bool CmdWatch(const Options& o, Json& j, std::string& err) {
+    const long within = OptNum(o, "within", 20000);
+    const DWORD deadline = GetTickCount() + static_cast<DWORD>(within);
+    DWORD pid = 0;
+    while (!(pid = FindProcess(Opt(o, "image"))) &&
+           static_cast<LONG>(GetTickCount() - deadline) < 0)
+        Sleep(5);
+    Handle process(pid ? OpenProcess(SYNCHRONIZE, FALSE, pid) : nullptr);
+    if (!process.Valid()) {
+        err = "no running " + Opt(o, "image");
+        return false;
+    }
+    if (WaitForSingleObject(process.h, static_cast<DWORD>(within)) != WAIT_OBJECT_0) {
+        err = Opt(o, "image") + " did not end in time";
+        return false;
+    }
+    double elapsed = 0;
+    bool shown = WaitShown(Opt(o, "caption"), NowMs(), within, &elapsed);
+    Milliseconds(j, "elapsed_us", elapsed);
+    if (!shown)
+        err = "\"" + Opt(o, "caption") + "\" not shown in time";
+    return shown;
+}
+
 struct Command {
     const char* name;
     bool (*run)(const Options&, HWND, Json&, std::string&);
 };
+
+struct FreeCommand {
+    const char* name;
+    bool (*run)(const Options&, Json&, std::string&);
+};
+
+const FreeCommand kFreeCommands[] = {
+    {"hold", CmdHold}, {"launch", CmdLaunch}, {"copyrun", CmdCopyRun}, {"watch", CmdWatch}};
 
 const Command kCommands[] = {
     {"inspect", CmdInspect}, {"click", CmdClick},     {"answer", CmdAnswer}, {"close", CmdClose},
@@ -493,6 +706,10 @@ int main(int argc, char** argv) {
     for (const Command& c : kCommands)
         if (std::strcmp(c.name, argv[1]) == 0)
             cmd = &c;
+    const FreeCommand* windowless = nullptr;
+    for (const FreeCommand& c : kFreeCommands)
+        if (std::strcmp(c.name, argv[1]) == 0)
+            windowless = &c;
 
     Json j;
     j.Open('{');
@@ -500,7 +717,12 @@ int main(int argc, char** argv) {
     j.Str(argv[1]);
     std::string err;
     bool ok = false;
-    if (!cmd) {
+    if (windowless) {
+        j.Key("result");
+        j.Open('{');
+        ok = windowless->run(o, j, err);
+        j.Close('}');
+    } else if (!cmd) {
         err = std::string("unknown command ") + argv[1];
     } else {
         int count = 0;

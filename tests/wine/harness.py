@@ -12,6 +12,7 @@ import subprocess
 import time
 
 WINE64 = "/usr/lib/wine/wine64"
+WINE32 = "/usr/lib/wine/wine"  # the 32-bit loader: the i686 build starts through it
 WINESERVER = "/usr/lib/wine/wineserver"
 SETUP_DIR = "setup"  # C:\setup holds the program under test; it is also its current directory
 HARNESS_DIR = "harness"  # C:\harness holds the driver and its output files
@@ -27,12 +28,14 @@ class Skip(Exception):
     pass
 
 
-def scenario(name, timeout=90, labels=(), target="installer"):
-    """Registers a scenario function; target is "installer" or "mini" (the harness's own dialog)."""
+def scenario(name, timeout=90, labels=(), target="installer", program=None, env=None):
+    """Registers a scenario function; target is "installer" or "mini" (the harness's own dialog).
+    program: another build's file name beside the installer (e.g. "TolvaneSetupTestViewer.exe")
+    to run instead of it; env: extra environment variables for every Wine call of the scenario."""
 
     def register(fn):
         SCENARIOS.append({"name": name, "fn": fn, "timeout": timeout, "labels": tuple(labels),
-                          "target": target})
+                          "target": target, "program": program, "env": dict(env or {})})
         return fn
 
     return register
@@ -51,7 +54,10 @@ def check_eq(actual, expected, what):
 def wine_env(prefix, display):
     env = dict(os.environ)
     env.update({"WINEPREFIX": prefix, "WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml=",
-                "DISPLAY": display, "WINEARCH": "win64"})
+                "DISPLAY": display, "WINEARCH": "win64",
+                # The 32-bit loader runs under qemu-i386, whose default address space collides with
+                # Wine's shared user data page; with the full 4 GB reserved it starts.
+                "QEMU_RESERVED_VA": "0xffff0000"})
     return env
 
 
@@ -68,7 +74,9 @@ class Run:
         self.artifacts = artifacts
         self.deadline = deadline
         self.env = wine_env(prefix, display)
+        self.env.update(spec.get("env") or {})
         self.drive_c = os.path.join(prefix, "drive_c")
+        self.program_path = target_exe  # the file under test on the unix side
         self.exe_name = os.path.basename(target_exe)
         self.setup_dir = os.path.join(self.drive_c, SETUP_DIR)
         self.harness_dir = os.path.join(self.drive_c, HARNESS_DIR)
@@ -122,7 +130,8 @@ class Run:
     def start(self, *args):
         check(self.process is None or self.process.poll() is not None, "program already running")
         self.process_log = open(self.log_path("program.log"), "ab")
-        self.process = subprocess.Popen([WINE64, "C:\\" + SETUP_DIR + "\\" + self.exe_name]
+        loader = WINE32 if self.spec.get("target") == "installer32" else WINE64
+        self.process = subprocess.Popen([loader, "C:\\" + SETUP_DIR + "\\" + self.exe_name]
                                         + list(args), env=self.env, cwd=self.setup_dir,
                                         stdout=self.process_log, stderr=subprocess.STDOUT)
 
@@ -146,11 +155,9 @@ class Run:
 
     # --- the driver ----------------------------------------------------------------------
 
-    def driver(self, command, timeout=20, **options):
-        """Runs one driver command; returns its JSON object. Option names use _ for -."""
+    def driver_args(self, command, options):
         self.calls += 1
         name = f"driver-{self.calls:02d}-{command}.json"
-        out = os.path.join(self.harness_dir, name)
         args = ["C:\\" + HARNESS_DIR + "\\tolvane-driver.exe", command]
         for key, value in options.items():
             if value is None or value is False:
@@ -159,7 +166,37 @@ class Run:
             if value is not True:
                 args.append(str(value))
         args += ["--out", "C:\\" + HARNESS_DIR + "\\" + name]
+        return name, args
+
+    def driver(self, command, timeout=20, **options):
+        """Runs one driver command; returns its JSON object. Option names use _ for -."""
+        name, args = self.driver_args(command, options)
         status = self.wine(args, timeout=timeout, what=f"driver {command}")
+        return self.driver_result(name, status, command)
+
+    def driver_background(self, command, **options):
+        """Starts one driver command without waiting (e.g. "hold"); driver_join collects it."""
+        name, args = self.driver_args(command, options)
+        log = open(self.log_path(name.replace(".json", ".log")), "wb")
+        p = subprocess.Popen([WINE64] + args, env=self.env, cwd=self.drive_c, stdout=log,
+                             stderr=subprocess.STDOUT)
+        return {"name": name, "command": command, "process": p, "log": log}
+
+    def driver_join(self, job, timeout=20):
+        try:
+            status = job["process"].wait(timeout=self.bounded(timeout))
+        except subprocess.TimeoutExpired:
+            self.kill_server()
+            job["process"].kill()
+            job["process"].wait()
+            raise Failure(f"driver {job['command']} did not finish within {timeout} s")
+        finally:
+            if job["process"].poll() is not None:
+                job["log"].close()
+        return self.driver_result(job["name"], status, job["command"])
+
+    def driver_result(self, name, status, command):
+        out = os.path.join(self.harness_dir, name)
         try:
             with open(out, encoding="latin-1") as f:
                 result = json.load(f)
@@ -196,9 +233,10 @@ class Run:
         args = ["reg", "delete", key] + (["/ve"] if name is None else ["/v", name]) + ["/f"]
         check(self.wine(args, what="reg delete") == 0, f"reg delete {key} failed")
 
-    def reg_query(self, key, name=None):
-        """(type, data) of one value, or None when the key or the value is missing."""
-        args = ["reg", "query", key] + (["/ve"] if name is None else ["/v", name])
+    def reg_query(self, key, name=None, flags=()):
+        """(type, data) of one value, or None when the key or the value is missing; flags such as
+        "/reg:32" (the 32-bit programs' view) go to reg."""
+        args = ["reg", "query", key] + (["/ve"] if name is None else ["/v", name]) + list(flags)
         if self.wine(args, what="reg query") != 0:
             return None
         with open(self.log_path(f"wine-{self.calls:02d}.log"), encoding="latin-1") as f:
@@ -306,3 +344,27 @@ def box_text(window):
              c["class"] == "Static"]
     check(len(texts) == 1, f"message box has {len(texts)} text statics")
     return (texts[0] or "").replace("\r\n", "\n")
+
+
+_wine32_state = []
+
+
+def wine32_unusable():
+    """Why this machine cannot run the 32-bit Wine loader, or None when it can (asked once)."""
+    if not _wine32_state:
+        reason = None
+        if not os.path.isfile(WINE32):
+            reason = f"{WINE32} is missing (wine32:i386 not installed)"
+        else:
+            try:
+                p = subprocess.run([WINE32, "--version"], stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.PIPE, timeout=60,
+                                   env=wine_env("/nonexistent", ""))
+                if p.returncode != 0:
+                    reason = f"{WINE32} --version failed: {p.stderr.decode(errors='replace')}"
+            except OSError as e:  # ENOEXEC: no binfmt_misc handler for i386 programs
+                reason = f"this machine cannot execute {WINE32}: {e}"
+            except subprocess.TimeoutExpired:
+                reason = f"{WINE32} --version did not finish"
+        _wine32_state.append(reason)
+    return _wine32_state[0]

@@ -63,7 +63,7 @@ def make_template(path):
     env.pop("DISPLAY")  # wineboot needs no display
     start = time.monotonic()
     try:
-        if run_quiet([harness.WINE64, "wineboot", "-i"], env, 180) != 0:
+        if run_quiet([harness.WINE64, "wineboot", "-i"], env, 600) != 0:
             raise RuntimeError("wineboot -i failed")
         reg = os.path.join(path, "drive_c", "harness-template.reg")
         with open(reg, "w", newline="\r\n") as f:
@@ -71,7 +71,7 @@ def make_template(path):
         if run_quiet([harness.WINE64, "regedit", "/S", "C:\\harness-template.reg"], env, 60) != 0:
             raise RuntimeError("regedit import failed")
         os.remove(reg)
-        run_quiet([harness.WINESERVER, "-w"], env, 120)
+        run_quiet([harness.WINESERVER, "-w"], env, 300)
     except subprocess.TimeoutExpired:
         run_quiet([harness.WINESERVER, "-k"], env, 20)
         raise RuntimeError("template prefix timed out")
@@ -109,6 +109,13 @@ class Display:
 
 def run_one(spec, args, template, worker, display):
     target = args.installer if spec["target"] == "installer" else args.mini
+    if spec["target"] == "installer32":
+        target = args.installer32
+        unusable = harness.wine32_unusable()
+        if unusable:
+            return "SKIP", f"32-bit programs cannot run here: {unusable}"
+    if spec.get("program"):
+        target = os.path.join(os.path.dirname(args.installer), spec["program"])
     if not os.path.isfile(target):
         return "FAIL", f"{spec['target']} not found: {target}"
     if not os.path.isfile(args.driver):
@@ -153,6 +160,8 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__)
     ap.add_argument("patterns", nargs="*", help="scenario names: substrings or glob patterns")
     ap.add_argument("--installer", default=os.path.join(REPO, "build/win64/TolvaneSetup.exe"))
+    ap.add_argument("--installer32", default=os.path.join(REPO, "build/win32/TolvaneSetup.exe"),
+                    help="the i686 build, for the scenarios whose target is installer32")
     ap.add_argument("--driver",
                     default=os.path.join(REPO, "build/win64/tests/wine/tolvane-driver.exe"))
     ap.add_argument("--mini", help="the harness's own dialog (default: beside the driver)")
@@ -167,7 +176,7 @@ def main():
     ap.add_argument("--display-base", type=int, default=60)
     args = ap.parse_args()
     args.mini = args.mini or os.path.join(os.path.dirname(args.driver), "MiniDialog.exe")
-    for name in ("installer", "driver", "mini", "artifacts", "work"):
+    for name in ("installer", "installer32", "driver", "mini", "artifacts", "work"):
         setattr(args, name, os.path.abspath(getattr(args, name)))
 
     chosen = select(load_scenarios(), args.patterns, args.fast)
