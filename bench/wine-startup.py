@@ -129,8 +129,8 @@ def main():
     os.makedirs(logs)
     runner.make_template(prefix)
     display = runner.Display(100)
-    spec = {"name": "bench", "env": {}}
-    run = harness.Run(spec, prefix, display.name, logs, files["installer"], files["driver"],
+    entry = {"name": "bench", "env": {}}
+    run = harness.Run(entry, prefix, display.name, logs, files["installer"], files["driver"],
                       time.monotonic() + 60 * (5 + args.runs))
     for key in ("test", "mini"):
         shutil.copy2(files[key], run.setup_dir)

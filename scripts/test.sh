@@ -6,6 +6,8 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh || exit 1
+# The 32-bit Wine loader under qemu, for the i686 build's scenarios (skipped where it cannot run).
+scripts/install-wine32.sh || exit 1
 scripts/build.sh || exit 1
 
 failed=()

@@ -67,14 +67,14 @@ def normalise_id(cid):
 
 
 class Run:
-    def __init__(self, spec, prefix, display, artifacts, target_exe, driver_exe, deadline):
-        self.spec = spec
+    def __init__(self, entry, prefix, display, artifacts, target_exe, driver_exe, deadline):
+        self.entry = entry
         self.prefix = prefix
         self.display = display
         self.artifacts = artifacts
         self.deadline = deadline
         self.env = wine_env(prefix, display)
-        self.env.update(spec.get("env") or {})
+        self.env.update(entry.get("env") or {})
         self.drive_c = os.path.join(prefix, "drive_c")
         self.program_path = target_exe  # the file under test on the unix side
         self.exe_name = os.path.basename(target_exe)
@@ -130,7 +130,7 @@ class Run:
     def start(self, *args):
         check(self.process is None or self.process.poll() is not None, "program already running")
         self.process_log = open(self.log_path("program.log"), "ab")
-        loader = WINE32 if self.spec.get("target") == "installer32" else WINE64
+        loader = WINE32 if self.entry.get("target") == "installer32" else WINE64
         self.process = subprocess.Popen([loader, "C:\\" + SETUP_DIR + "\\" + self.exe_name]
                                         + list(args), env=self.env, cwd=self.setup_dir,
                                         stdout=self.process_log, stderr=subprocess.STDOUT)

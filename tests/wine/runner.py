@@ -48,6 +48,8 @@ def select(scenarios, patterns, fast):
                                 else p in s["name"] for p in patterns):
             continue
         chosen.append(s)
+    # The long ones first, longest first, so that they overlap the many short ones.
+    chosen.sort(key=lambda s: -s["timeout"] if "slow" in s["labels"] else 0)
     return chosen
 
 
@@ -107,20 +109,20 @@ class Display:
             self.proc.wait()
 
 
-def run_one(spec, args, template, worker, display):
-    target = args.installer if spec["target"] == "installer" else args.mini
-    if spec["target"] == "installer32":
+def run_one(entry, args, template, worker, display):
+    target = args.installer if entry["target"] == "installer" else args.mini
+    if entry["target"] == "installer32":
         target = args.installer32
         unusable = harness.wine32_unusable()
         if unusable:
             return "SKIP", f"32-bit programs cannot run here: {unusable}"
-    if spec.get("program"):
-        target = os.path.join(os.path.dirname(args.installer), spec["program"])
+    if entry.get("program"):
+        target = os.path.join(os.path.dirname(args.installer), entry["program"])
     if not os.path.isfile(target):
-        return "FAIL", f"{spec['target']} not found: {target}"
+        return "FAIL", f"{entry['target']} not found: {target}"
     if not os.path.isfile(args.driver):
         return "FAIL", f"driver not found: {args.driver}"
-    artifacts = os.path.join(args.artifacts, spec["name"])
+    artifacts = os.path.join(args.artifacts, entry["name"])
     shutil.rmtree(artifacts, ignore_errors=True)
     os.makedirs(artifacts)
     prefix = os.path.join(args.work, f"pfx-{worker}")
@@ -128,16 +130,16 @@ def run_one(spec, args, template, worker, display):
     copy_start = time.monotonic()
     subprocess.run(["cp", "-a", template, prefix], check=True, timeout=120)
     copy_seconds = time.monotonic() - copy_start
-    deadline = time.monotonic() + spec["timeout"]
-    run = harness.Run(spec, prefix, display, artifacts, target, args.driver, deadline)
+    deadline = time.monotonic() + entry["timeout"]
+    run = harness.Run(entry, prefix, display, artifacts, target, args.driver, deadline)
     # Keep the server up between the scenario's programs: later starts take 0.1 s, not 4 s.
     run_quiet([harness.WINESERVER, "-p"], run.env, 20)
     # Belt and braces: whatever a scenario does in Python, its prefix dies at the deadline.
-    guard = threading.Timer(spec["timeout"] + 5, run.kill_server)
+    guard = threading.Timer(entry["timeout"] + 5, run.kill_server)
     guard.start()
     body_start = time.monotonic()
     try:
-        spec["fn"](run)
+        entry["fn"](run)
         return "PASS", ""
     except harness.Skip as e:
         return "SKIP", str(e)
@@ -220,18 +222,18 @@ def main():
         try:
             while True:
                 try:
-                    spec = todo.get_nowait()
+                    entry = todo.get_nowait()
                 except queue.Empty:
                     return
                 start = time.monotonic()
-                status, reason = run_one(spec, args, template, index, display.name)
+                status, reason = run_one(entry, args, template, index, display.name)
                 took = time.monotonic() - start
                 with lock:
                     counts[status] += 1
                     if status == "PASS":
-                        print(f"PASS {spec['name']} ({took:.1f} s)", flush=True)
+                        print(f"PASS {entry['name']} ({took:.1f} s)", flush=True)
                     else:
-                        print(f"{status} {spec['name']}: {reason}", flush=True)
+                        print(f"{status} {entry['name']}: {reason}", flush=True)
         finally:
             displays.remove(display)
             display.close()

@@ -107,8 +107,8 @@ def main():
     runner.make_template(prefix)
 
     display = runner.Display(90)
-    spec = {"name": "walkthrough", "env": {"TOLVANE_VIEWER_RUN_MS": str(REGISTRATION_MS)}}
-    run = harness.Run(spec, prefix, display.name, logs, program, driver,
+    entry = {"name": "walkthrough", "env": {"TOLVANE_VIEWER_RUN_MS": str(REGISTRATION_MS)}}
+    run = harness.Run(entry, prefix, display.name, logs, program, driver,
                       time.monotonic() + 120)
     # The product's name, so every caption reads as the product's own.
     os.rename(os.path.join(run.setup_dir, run.exe_name), os.path.join(run.setup_dir, PRODUCT_NAME))
