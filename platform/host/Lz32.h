@@ -34,7 +34,6 @@ class Lz32 {
     INT OpenOnce(Machine& machine, const std::string& name, LPOFSTRUCT reopen, WORD style);
     std::map<INT, Handle> handles_;
     INT nextPlain_ = 1;
-    INT nextCompressed_ = 0x400;
 };
 
 }  // namespace host

@@ -9,7 +9,6 @@ namespace host {
 
 namespace {
 
-const DWORD kPopup = 0x80000000;
 const DWORD kCaptionStyle = 0x00C00000;  // WS_CAPTION
 const DWORD kSysMenu = 0x00080000;       // WS_SYSMENU
 const DWORD kSetFont = 0x40;             // DS_SETFONT

@@ -355,6 +355,17 @@ void Milliseconds(Json& j, const char* key, double ms) {
     j.Num(static_cast<long long>(ms * 1000.0 + 0.5));  // in microseconds: JSON has no floats here
 }
 
+// Waits for a window to be shown after `startMs` and reports the time it took as "elapsed_us".
+bool ReportShown(const Options& o, const std::string& caption, double startMs, Json& j,
+                 std::string& err) {
+    double elapsed = 0;
+    bool shown = WaitShown(caption, startMs, OptNum(o, "within", 20000), &elapsed);
+    Milliseconds(j, "elapsed_us", elapsed);
+    if (!shown)
+        err = "\"" + caption + "\" not shown in time";
+    return shown;
+}
+
 bool CmdClick(const Options& o, HWND w, Json& j, std::string& err) {
     HWND c = Control(w, o, err);
     if (!c)
@@ -370,12 +381,7 @@ bool CmdClick(const Options& o, HWND w, Json& j, std::string& err) {
                               reinterpret_cast<LPARAM>(c)) != FALSE;
     if (!posted || !o.count("time-until"))
         return posted;
-    double elapsed = 0;
-    bool shown = WaitShown(Opt(o, "time-until"), start, OptNum(o, "within", 20000), &elapsed);
-    Milliseconds(j, "elapsed_us", elapsed);
-    if (!shown)
-        err = "\"" + Opt(o, "time-until") + "\" not shown in time";
-    return shown;
+    return ReportShown(o, Opt(o, "time-until"), start, j, err);
 }
 
 bool CmdAnswer(const Options& o, HWND w, Json&, std::string&) {
@@ -589,12 +595,7 @@ bool CmdLaunch(const Options& o, Json& j, std::string& err) {
         return false;
     }
     Handle process(pi.hProcess), thread(pi.hThread);
-    double elapsed = 0;
-    bool shown = WaitShown(Opt(o, "caption"), start, OptNum(o, "within", 20000), &elapsed);
-    Milliseconds(j, "elapsed_us", elapsed);
-    if (!shown)
-        err = "\"" + Opt(o, "caption") + "\" not shown in time";
-    return shown;
+    return ReportShown(o, Opt(o, "caption"), start, j, err);
 }
 
 // The floor of an installation: copy the expanded program into place and start it once.
